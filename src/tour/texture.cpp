@@ -1,0 +1,225 @@
+// Pictures into textures: decode with SDL2_image, bring any layout to 8-bit RGB rows with
+// GL's default alignment, scale down what the driver cannot hold, upload with linear
+// filtering. A picture already in that layout is uploaded straight from the decoder's rows.
+#include "tour/texture.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <SDL_opengl.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+std::uint32_t be16(const std::uint8_t* p) { return (std::uint32_t{p[0]} << 8) | p[1]; }
+std::uint32_t be32(const std::uint8_t* p) { return (be16(p) << 16) | be16(p + 2); }
+
+bool jpegHeaderSize(const std::uint8_t* b, std::size_t n, std::int64_t& w, std::int64_t& h) {
+  std::size_t i = 2;
+  while (i + 4 <= n) {
+    if (b[i] != 0xFF) return false;
+    const std::uint8_t marker = b[i + 1];
+    if (marker == 0xFF) {  // fill byte
+      ++i;
+      continue;
+    }
+    if (marker == 0xD8 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+      i += 2;
+      continue;
+    }
+    if (marker == 0xD9 || marker == 0xDA) return false;  // no frame header before the scan
+    const std::size_t length = be16(b + i + 2);
+    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+                       marker != 0xCC;
+    if (frame) {
+      if (i + 9 > n) return false;
+      h = be16(b + i + 5);
+      w = be16(b + i + 7);
+      return true;
+    }
+    if (length < 2) return false;
+    i += 2 + length;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool pictureHeaderSize(const std::uint8_t* bytes, std::size_t size, std::int64_t& width,
+                       std::int64_t& height) {
+  if (size >= 4 && bytes[0] == 0xFF && bytes[1] == 0xD8)
+    return jpegHeaderSize(bytes, size, width, height);
+  static const std::uint8_t kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (size >= 24 && std::equal(kPng, kPng + 8, bytes) &&
+      std::equal(bytes + 12, bytes + 16, reinterpret_cast<const std::uint8_t*>("IHDR"))) {
+    width = be32(bytes + 16);
+    height = be32(bytes + 20);
+    return true;
+  }
+  return false;
+}
+
+std::vector<std::uint8_t> scaleRgbDown(const std::uint8_t* src, int srcWidth, int srcHeight,
+                                       std::size_t srcStride, int dstWidth, int dstHeight) {
+  const std::size_t dstStride = rgbRowStride(dstWidth);
+  std::vector<std::uint8_t> dst(dstStride * static_cast<std::size_t>(dstHeight), 0);
+  std::vector<std::uint64_t> sums(static_cast<std::size_t>(dstWidth) * 3);
+  std::vector<std::uint32_t> columnOf(static_cast<std::size_t>(srcWidth));
+  std::vector<std::uint32_t> columnCount(static_cast<std::size_t>(dstWidth), 0);
+  for (int x = 0; x < srcWidth; ++x) {
+    columnOf[x] = static_cast<std::uint32_t>(static_cast<std::int64_t>(x) * dstWidth / srcWidth);
+    ++columnCount[columnOf[x]];
+  }
+  int sy = 0;
+  for (int dy = 0; dy < dstHeight; ++dy) {
+    const int syEnd =
+        static_cast<int>(static_cast<std::int64_t>(dy + 1) * srcHeight / dstHeight);
+    std::fill(sums.begin(), sums.end(), 0);
+    const int rows = syEnd - sy;
+    for (; sy < syEnd; ++sy) {
+      const std::uint8_t* row = src + static_cast<std::size_t>(sy) * srcStride;
+      for (int x = 0; x < srcWidth; ++x) {
+        std::uint64_t* s = &sums[columnOf[x] * 3];
+        s[0] += row[x * 3];
+        s[1] += row[x * 3 + 1];
+        s[2] += row[x * 3 + 2];
+      }
+    }
+    std::uint8_t* out = dst.data() + static_cast<std::size_t>(dy) * dstStride;
+    for (int dx = 0; dx < dstWidth; ++dx) {
+      // Each source pixel lands in exactly one box; a box holds rows × columns of them.
+      const std::uint64_t n = static_cast<std::uint64_t>(rows) * columnCount[dx];
+      for (int c = 0; c < 3; ++c)
+        out[dx * 3 + c] = static_cast<std::uint8_t>((sums[dx * 3 + c] + n / 2) / n);
+    }
+  }
+  return dst;
+}
+
+bool decodePicture(SDL_RWops* src, int maxSide, RgbPicture& out, std::string& error,
+                   std::string& warning) {
+  out = RgbPicture{};
+  if (!src) {
+    error = SDL_GetError();
+    return false;
+  }
+  // Refuse a header that claims more pixels than memory should hold before decoding it.
+  std::uint8_t head[1 << 16];
+  const Sint64 start = SDL_RWtell(src);
+  const std::size_t got = SDL_RWread(src, head, 1, sizeof head);
+  SDL_RWseek(src, start, RW_SEEK_SET);
+  std::int64_t claimedW = 0, claimedH = 0;
+  if (pictureHeaderSize(head, got, claimedW, claimedH) && claimedW * claimedH > kMaxPicturePixels) {
+    SDL_RWclose(src);
+    error = "picture too large: its header claims " + std::to_string(claimedW) + " by " +
+            std::to_string(claimedH) + " pixels";
+    return false;
+  }
+  SDL_Surface* surface = IMG_Load_RW(src, 1);
+  if (!surface) {
+    error = IMG_GetError();
+    if (error.empty()) error = "cannot decode picture";
+    return false;
+  }
+  if (surface->w <= 0 || surface->h <= 0) {
+    SDL_FreeSurface(surface);
+    error = "picture has no pixels";
+    return false;
+  }
+  if (surface->format->format != SDL_PIXELFORMAT_RGB24 ||
+      static_cast<std::size_t>(surface->pitch) != rgbRowStride(surface->w)) {
+    SDL_Surface* rgb = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_RGB24, 0);
+    SDL_FreeSurface(surface);
+    if (!rgb) {
+      error = std::string("cannot convert picture to RGB: ") + SDL_GetError();
+      return false;
+    }
+    surface = rgb;
+  }
+  if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+  out.surface = surface;
+  out.width = surface->w;
+  out.height = surface->h;
+  out.pixels = static_cast<const std::uint8_t*>(surface->pixels);
+  if (maxSide > 0 && (out.width > maxSide || out.height > maxSide)) {
+    const double f = std::min(static_cast<double>(maxSide) / out.width,
+                              static_cast<double>(maxSide) / out.height);
+    const int w = std::clamp(static_cast<int>(out.width * f), 1, maxSide);
+    const int h = std::clamp(static_cast<int>(out.height * f), 1, maxSide);
+    warning = "picture is " + std::to_string(out.width) + " by " + std::to_string(out.height) +
+              " pixels, over the texture limit of " + std::to_string(maxSide) +
+              "; scaled down to " + std::to_string(w) + " by " + std::to_string(h);
+    out.scaled = scaleRgbDown(out.pixels, out.width, out.height,
+                              static_cast<std::size_t>(surface->pitch), w, h);
+    releasePicture(out);
+    out.width = w;
+    out.height = h;
+    out.pixels = out.scaled.data();
+  }
+  return true;
+}
+
+void releasePicture(RgbPicture& picture) {
+  if (picture.surface) {
+    if (SDL_MUSTLOCK(picture.surface)) SDL_UnlockSurface(picture.surface);
+    SDL_FreeSurface(picture.surface);
+    picture.surface = nullptr;
+  }
+  if (picture.scaled.empty()) picture.pixels = nullptr;
+}
+
+RgbPicture placeholderPicture() {
+  // Magenta and black squares: the look every artist knows as "this picture is missing".
+  constexpr int kSide = 64;  // pixels
+  constexpr int kCell = 8;   // pixels
+  RgbPicture p;
+  p.width = p.height = kSide;
+  p.scaled.resize(rgbRowStride(kSide) * kSide);
+  for (int y = 0; y < kSide; ++y)
+    for (int x = 0; x < kSide; ++x) {
+      const bool magenta = ((x / kCell) + (y / kCell)) % 2 == 0;
+      std::uint8_t* px = &p.scaled[y * rgbRowStride(kSide) + x * 3];
+      px[0] = magenta ? 255 : 0;
+      px[1] = 0;
+      px[2] = magenta ? 255 : 0;
+    }
+  p.pixels = p.scaled.data();
+  return p;
+}
+
+TextureId loadTexture(const std::string& path, std::uint32_t format) {
+  GLint maxSide = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
+  RgbPicture picture;
+  std::string error, warning;
+  bool ok;
+  if (path.find('\0') != std::string::npos) {
+    error = "the path holds a NUL byte";
+    ok = false;
+  } else {
+    ok = decodePicture(SDL_RWFromFile(path.c_str(), "rb"), maxSide, picture, error, warning);
+  }
+  if (!warning.empty())
+    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, path.c_str(), warning.c_str());
+  if (!ok) {
+    std::fprintf(stderr, "%s: %s: cannot load picture: %s\n", kProgramName, path.c_str(),
+                 error.c_str());
+    picture = placeholderPicture();
+  }
+  if (format != GL_RGB) {
+    // The rows handed over are always RGB; another format would read past them.
+    std::fprintf(stderr, "%s: %s: pixel format 0x%x taken as GL_RGB\n", kProgramName,
+                 path.c_str(), static_cast<unsigned>(format));
+    format = GL_RGB;
+  }
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  glTexImage2D(GL_TEXTURE_2D, 0, 3, picture.width, picture.height, 0, format, GL_UNSIGNED_BYTE,
+               picture.pixels);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  releasePicture(picture);
+  return name;
+}
