@@ -25,10 +25,30 @@ int setUpFailed(const char* what) {
 
 int main(int, char**) {
   if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK |
-               SDL_INIT_HAPTIC | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) != 0)
-    return setUpFailed("initialise SDL");
-  SDL_Window* window = SDL_CreateWindow("Ostrivane", SDL_WINDOWPOS_CENTERED,
-                                        SDL_WINDOWPOS_CENTERED, 1024, 768, SDL_WINDOW_OPENGL);
+               SDL_INIT_HAPTIC | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) != 0) {
+    // The tour needs only the window and its events; a machine without sound or
+    // controller support still gets it, with a word about what is missing.
+    std::fprintf(stderr, "%s: SDL could not start all its subsystems (%s); going on without them\n",
+                 kProgramName, SDL_GetError());
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+      return setUpFailed("initialise SDL");
+  }
+  // Without a reachable display SDL falls back to drivers that show nothing; a tour that
+  // runs where nobody can see it is no use, so say so unless that driver was asked for.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!SDL_getenv("SDL_VIDEODRIVER") && driver &&
+      (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+    const char* display = SDL_getenv("DISPLAY");
+    std::fprintf(
+        stderr,
+        "%s: no display to open the window on (%s%s); SDL could only offer its '%s' driver\n",
+        kProgramName, display ? "cannot reach DISPLAY=" : "DISPLAY is not set",
+        display ? display : "", driver);
+    SDL_Quit();
+    return 1;
+  }
+  SDL_Window* window = SDL_CreateWindow("Ostrivane", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                        1024, 768, SDL_WINDOW_OPENGL);
   if (!window) return setUpFailed("open the window");
   if (!SDL_GL_CreateContext(window)) return setUpFailed("create the OpenGL context");
   glEnable(GL_TEXTURE_2D);

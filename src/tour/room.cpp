@@ -58,7 +58,8 @@ std::vector<std::string> roomProblems(const Room& room) {
     }
   }
   if (badPictures > 0)
-    problems.push_back(std::to_string(badPictures) + " point(s) name no listed picture (first: point " +
+    problems.push_back(std::to_string(badPictures) +
+                       " point(s) name no listed picture (first: point " +
                        std::to_string(firstBadPoint) + " names picture " +
                        std::to_string(room.points[firstBadPoint].textureIndex) + ", of " +
                        std::to_string(room.textures.size()) + " listed); they show black");
@@ -83,19 +84,22 @@ Room loadRoom(const std::string& directory) {
   TextFile file;
   std::string error;
   if (!readTextFile(path, file, error))
-    std::fprintf(stderr, "%s: %s: cannot open room description: %s\n", kProgramName,
-                 path.c_str(), error.c_str());
+    std::fprintf(stderr, "%s: %s: cannot open room description: %s\n", kProgramName, path.c_str(),
+                 error.c_str());
   RoomDescription d = parseRoomDescription(file);
   if (d.pointCutShort)
-    std::fprintf(stderr, "%s: %s: the file ends inside a point's three lines; that point is dropped\n",
+    std::fprintf(stderr,
+                 "%s: %s: the file ends inside a point's three lines; that point is dropped\n",
                  kProgramName, path.c_str());
   if (d.linkCutShort)
-    std::fprintf(stderr, "%s: %s: the file ends after the first line of a link; that link is dropped\n",
+    std::fprintf(stderr,
+                 "%s: %s: the file ends after the first line of a link; that link is dropped\n",
                  kProgramName, path.c_str());
 
   Room room;
   room.textures.reserve(d.pictures.size());
-  for (const std::string& name : d.pictures) room.textures.push_back(loadTexture(directory + name, GL_RGB));
+  for (const std::string& name : d.pictures)
+    room.textures.push_back(loadTexture(directory + name, GL_RGB));
   room.points = std::move(d.points);
   room.links = std::move(d.links);
   for (const std::string& problem : roomProblems(room))

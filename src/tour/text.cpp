@@ -71,8 +71,9 @@ std::int32_t readInteger(const std::string& line) {
   bool negative = false;
   if (*p == '+' || *p == '-') negative = *p++ == '-';
   // Accumulate towards the sign so INT32_MIN itself is reachable; clamp once past range.
-  const std::int64_t limit = negative ? -static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::min())
-                                      : std::numeric_limits<std::int32_t>::max();
+  const std::int64_t limit =
+      negative ? -static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::min())
+               : std::numeric_limits<std::int32_t>::max();
   std::int64_t value = 0;
   for (; *p >= '0' && *p <= '9'; ++p) {
     value = value * 10 + (*p - '0');

@@ -30,8 +30,8 @@ bool jpegHeaderSize(const std::uint8_t* b, std::size_t n, std::int64_t& w, std::
     }
     if (marker == 0xD9 || marker == 0xDA) return false;  // no frame header before the scan
     const std::size_t length = be16(b + i + 2);
-    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                       marker != 0xCC;
+    const bool frame =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (frame) {
       if (i + 9 > n) return false;
       h = be16(b + i + 5);
@@ -73,8 +73,7 @@ std::vector<std::uint8_t> scaleRgbDown(const std::uint8_t* src, int srcWidth, in
   }
   int sy = 0;
   for (int dy = 0; dy < dstHeight; ++dy) {
-    const int syEnd =
-        static_cast<int>(static_cast<std::int64_t>(dy + 1) * srcHeight / dstHeight);
+    const int syEnd = static_cast<int>(static_cast<std::int64_t>(dy + 1) * srcHeight / dstHeight);
     std::fill(sums.begin(), sums.end(), 0);
     const int rows = syEnd - sy;
     for (; sy < syEnd; ++sy) {
@@ -110,7 +109,10 @@ bool decodePicture(SDL_RWops* src, int maxSide, RgbPicture& out, std::string& er
   const std::size_t got = SDL_RWread(src, head, 1, sizeof head);
   SDL_RWseek(src, start, RW_SEEK_SET);
   std::int64_t claimedW = 0, claimedH = 0;
-  if (pictureHeaderSize(head, got, claimedW, claimedH) && claimedW * claimedH > kMaxPicturePixels) {
+  // A PNG side can be up to 2^32 - 1: test each side alone first so the product cannot overflow.
+  if (pictureHeaderSize(head, got, claimedW, claimedH) &&
+      (claimedW > kMaxPicturePixels || claimedH > kMaxPicturePixels ||
+       claimedW * claimedH > kMaxPicturePixels)) {
     SDL_RWclose(src);
     error = "picture too large: its header claims " + std::to_string(claimedW) + " by " +
             std::to_string(claimedH) + " pixels";
@@ -209,8 +211,8 @@ TextureId loadTexture(const std::string& path, std::uint32_t format) {
   }
   if (format != GL_RGB) {
     // The rows handed over are always RGB; another format would read past them.
-    std::fprintf(stderr, "%s: %s: pixel format 0x%x taken as GL_RGB\n", kProgramName,
-                 path.c_str(), static_cast<unsigned>(format));
+    std::fprintf(stderr, "%s: %s: pixel format 0x%x taken as GL_RGB\n", kProgramName, path.c_str(),
+                 static_cast<unsigned>(format));
     format = GL_RGB;
   }
   GLuint name = 0;

@@ -42,9 +42,8 @@ void selectMiniMapPoint(Room& room, std::int32_t x, std::int32_t y) {
     const float sx = static_cast<float>((static_cast<double>(p.x) - c.x) * kHitHalfWidth *
                                             kPlanScale / kPlanHalfWidth +
                                         kHitCentreX);
-    const float sy = static_cast<float>((static_cast<double>(p.y) - c.y) * kHitHalfHeight *
-                                            kPlanScale +
-                                        kHitCentreY);
+    const float sy = static_cast<float>(
+        (static_cast<double>(p.y) - c.y) * kHitHalfHeight * kPlanScale + kHitCentreY);
     if (distance(mx, my, sx, sy) < kHitRadius) {
       room.currentPoint = static_cast<std::int32_t>(i);
       return;

@@ -4,13 +4,18 @@
 #include <SDL.h>
 #include <SDL_opengl.h>
 
+#include <cstddef>
+
 #include "viewer/minimap.h"
 
 namespace {
-constexpr double kKeyStep = 0.01;         // panorama units per key event
-constexpr float kDragPixels = 1024.0f;    // pixels of mouse movement per panorama unit
+constexpr double kKeyStep = 0.01;          // panorama units per key event
+constexpr float kDragPixels = 1024.0f;     // pixels of mouse movement per panorama unit
 constexpr std::int32_t kReturnLeft = 960;  // window pixels; the button reacts at x > this
 constexpr std::int32_t kReturnTop = 704;   // and y > this
+
+// Every event is read as a key event; its key symbol is the 32-bit field at byte 20.
+static_assert(offsetof(SDL_Event, key.keysym.sym) == 20, "key symbol field moved");
 }  // namespace
 
 float applyKeySymbol(float viewOffset, std::int32_t keySymbol) {
