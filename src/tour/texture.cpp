@@ -8,6 +8,7 @@
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -147,8 +148,8 @@ bool decodePicture(SDL_RWops* src, int maxSide, RgbPicture& out, std::string& er
   if (maxSide > 0 && (out.width > maxSide || out.height > maxSide)) {
     const double f = std::min(static_cast<double>(maxSide) / out.width,
                               static_cast<double>(maxSide) / out.height);
-    const int w = std::clamp(static_cast<int>(out.width * f), 1, maxSide);
-    const int h = std::clamp(static_cast<int>(out.height * f), 1, maxSide);
+    const int w = std::clamp(static_cast<int>(std::lround(out.width * f)), 1, maxSide);
+    const int h = std::clamp(static_cast<int>(std::lround(out.height * f)), 1, maxSide);
     warning = "picture is " + std::to_string(out.width) + " by " + std::to_string(out.height) +
               " pixels, over the texture limit of " + std::to_string(maxSide) +
               "; scaled down to " + std::to_string(w) + " by " + std::to_string(h);

@@ -111,6 +111,14 @@ TEST_F(Pictures, OversizedPictureIsScaledKeepingItsAspect) {
   EXPECT_EQ(pixelAt(d.picture, 90, 4)[2], 100);
   releasePicture(d.picture);
 
+  // Sides round to the nearest pixel: 250 by 7 into 100 gives 100 by 3 (2.8), not 2.
+  writePng(dir + "/odd.png", 250, 7, [](int, int) { return Rgb{9, 9, 9}; });
+  Decoded odd = decodeFile(dir + "/odd.png", 100);
+  ASSERT_TRUE(odd.ok) << odd.error;
+  EXPECT_EQ(odd.picture.width, 100);
+  EXPECT_EQ(odd.picture.height, 3);
+  releasePicture(odd.picture);
+
   Decoded small = decodeFile(dir + "/wide.png", 400);
   ASSERT_TRUE(small.ok);
   EXPECT_TRUE(small.warning.empty());
