@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Ostrivane needs on Debian, once: a package
-# that is already installed is left alone, so a second run installs nothing.
+# that is already installed is left alone, so a second run installs nothing. Further
+# package names given as arguments are installed the same way.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
   xvfb xauth libx11-dev libxtst-dev x11-xserver-utils
   libjpeg62-turbo-dev fonts-dejavu-core
   clang libclang-rt-14-dev
+  "$@"
 )
 
 missing=()

@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and opens a tour: the directory given as $1 (the one
-# holding data/), run as the program's working directory.
+# Installs what is missing, builds (which also draws the sample tour into build/sample-tour,
+# once), and opens a tour: the sample tour, or the directory given as $1 (the one holding
+# data/), run as the program's working directory.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
-"$root/scripts/build.sh" build >/dev/null
-if [ $# -lt 1 ]; then
-  echo "usage: scripts/run.sh TOUR-DIRECTORY (the directory that holds data/rooms.inf)" >&2
-  exit 2
-fi
-tour=$1
+"$root/scripts/build.sh" build >&2
+tour=${1:-$root/build/sample-tour}
 if [ ! -d "$tour" ]; then
   echo "ostrivane: $tour: no such tour directory" >&2
   exit 2
