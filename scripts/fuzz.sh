@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 dir=${OSTRIVANE_ASAN_DIR:-build-asan}
 scripts/build.sh "$dir" -DCMAKE_CXX_COMPILER=clang++ -DOSTRIVANE_SANITIZE=address,undefined \
-  -DOSTRIVANE_FUZZ=ON -DOSTRIVANE_TOOLS=OFF -DOSTRIVANE_BENCH=OFF >/dev/null
+  -DOSTRIVANE_FUZZ=ON -DOSTRIVANE_BENCH=OFF >/dev/null
 
 findings="$dir/fuzz-findings"
 mkdir -p "$findings"
