@@ -119,7 +119,7 @@ void printTable(const Table& t, std::size_t from) {
       std::printf("\n%s\n", r[1].c_str());
       continue;
     }
-    std::printf("  %-46s %-30s %s\n", r[0].c_str(), r[1].c_str(), r.size() > 2 ? r[2].c_str() : "");
+    std::printf("  %-52s %-30s %s\n", r[0].c_str(), r[1].c_str(), r.size() > 2 ? r[2].c_str() : "");
   }
   std::fflush(stdout);
 }
@@ -657,7 +657,7 @@ bool setUpAndDecode(StartUpTimes& times) {
 
 bool benchStartUp(const Options& o, const std::string& tourDir, Table& t) {
   if (!enterTour(tourDir)) return false;
-  const int rounds = o.rounds ? o.rounds : (o.small ? 2 : 11);
+  const int rounds = o.rounds ? o.rounds : (o.small ? 2 : 21);
   StartUpTimes x, y;
   if (!startUpToFirstMenu(x) || !setUpAndDecode(y)) return false;  // warm-up
   std::vector<double> full, floor, fullSetUp, floorSetUp, decode, loads, menuFrames, bareFirst;
