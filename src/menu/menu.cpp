@@ -42,10 +42,13 @@ std::vector<std::string> loadRoomNames() {
   std::string error;
   if (!readTextFile(kRoomList, file, error)) {
     std::fprintf(stderr, "%s: %s: cannot open room list (looked in %s): %s\n", kProgramName,
-                 kRoomList, workingDirectory().c_str(), error.c_str());
+                 kRoomList, printablePath(workingDirectory()).c_str(), error.c_str());
     return {};
   }
-  return parseRoomNames(file);
+  std::vector<std::string> names = parseRoomNames(file);
+  if (names.empty())
+    std::fprintf(stderr, "%s: %s: the room list names no rooms\n", kProgramName, kRoomList);
+  return names;
 }
 
 std::vector<TextureId> loadRoomIcons(const std::vector<std::string>& names) {

@@ -84,17 +84,17 @@ Room loadRoom(const std::string& directory) {
   TextFile file;
   std::string error;
   if (!readTextFile(path, file, error))
-    std::fprintf(stderr, "%s: %s: cannot open room description: %s\n", kProgramName, path.c_str(),
-                 error.c_str());
+    std::fprintf(stderr, "%s: %s: cannot open room description: %s\n", kProgramName,
+                 printablePath(path).c_str(), error.c_str());
   RoomDescription d = parseRoomDescription(file);
   if (d.pointCutShort)
     std::fprintf(stderr,
                  "%s: %s: the file ends inside a point's three lines; that point is dropped\n",
-                 kProgramName, path.c_str());
+                 kProgramName, printablePath(path).c_str());
   if (d.linkCutShort)
     std::fprintf(stderr,
                  "%s: %s: the file ends after the first line of a link; that link is dropped\n",
-                 kProgramName, path.c_str());
+                 kProgramName, printablePath(path).c_str());
 
   Room room;
   room.textures.reserve(d.pictures.size());
@@ -103,7 +103,8 @@ Room loadRoom(const std::string& directory) {
   room.points = std::move(d.points);
   room.links = std::move(d.links);
   for (const std::string& problem : roomProblems(room))
-    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, path.c_str(), problem.c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, printablePath(path).c_str(),
+                 problem.c_str());
   return room;
 }
 

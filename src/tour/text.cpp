@@ -85,3 +85,19 @@ std::int32_t readInteger(const std::string& line) {
   }
   return static_cast<std::int32_t>(negative ? -value : value);
 }
+
+std::string printablePath(const std::string& path) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(path.size());
+  for (unsigned char c : path) {
+    if (c < 0x20 || c == 0x7f) {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}

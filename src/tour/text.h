@@ -29,3 +29,7 @@ float readDecimal(const std::string& line);
 // As atoi: leading white space, sign, decimal digits; 0 where no number starts. Values
 // beyond the 32-bit range saturate at INT32_MIN or INT32_MAX.
 std::int32_t readInteger(const std::string& line);
+
+// The path as it may be printed on one line of a terminal: control bytes (a CR or NUL
+// inside a room name, say) are shown as \xNN.
+std::string printablePath(const std::string& path);

@@ -11,12 +11,15 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tour/text.h"
+
 namespace {
 
 std::uint32_t be16(const std::uint8_t* p) { return (std::uint32_t{p[0]} << 8) | p[1]; }
 std::uint32_t be32(const std::uint8_t* p) { return (be16(p) << 16) | be16(p + 2); }
 
-bool jpegHeaderSize(const std::uint8_t* b, std::size_t n, std::int64_t& w, std::int64_t& h) {
+bool jpegHeaderSize(const std::uint8_t* b, std::size_t n, std::int64_t& w, std::int64_t& h,
+                    int* components = nullptr) {
   std::size_t i = 2;
   while (i + 4 <= n) {
     if (b[i] != 0xFF) return false;
@@ -37,6 +40,7 @@ bool jpegHeaderSize(const std::uint8_t* b, std::size_t n, std::int64_t& w, std::
       if (i + 9 > n) return false;
       h = be16(b + i + 5);
       w = be16(b + i + 7);
+      if (components) *components = i + 9 < n ? b[i + 9] : 0;
       return true;
     }
     if (length < 2) return false;
@@ -104,26 +108,87 @@ bool decodePicture(SDL_RWops* src, int maxSide, RgbPicture& out, std::string& er
     error = SDL_GetError();
     return false;
   }
-  // Refuse a header that claims more pixels than memory should hold before decoding it.
+  // Only JPEG and PNG are taken: the other readers of SDL2_image believe whatever size a
+  // header claims (a 49-byte XCF file asks for 5 GB), and a tour holds JPEGs anyway.
   std::uint8_t head[1 << 16];
   const Sint64 start = SDL_RWtell(src);
+  const Sint64 fileSize = SDL_RWsize(src);
   const std::size_t got = SDL_RWread(src, head, 1, sizeof head);
-  SDL_RWseek(src, start, RW_SEEK_SET);
-  std::int64_t claimedW = 0, claimedH = 0;
-  // A PNG side can be up to 2^32 - 1: test each side alone first so the product cannot overflow.
-  if (pictureHeaderSize(head, got, claimedW, claimedH) &&
-      (claimedW > kMaxPicturePixels || claimedH > kMaxPicturePixels ||
-       claimedW * claimedH > kMaxPicturePixels)) {
+  const bool jpeg = got >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
+  static const std::uint8_t kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  const bool png = got >= 8 && std::equal(kPng, kPng + 8, head);
+  if (!jpeg && !png) {
     SDL_RWclose(src);
-    error = "picture too large: its header claims " + std::to_string(claimedW) + " by " +
-            std::to_string(claimedH) + " pixels";
+    error = got == 0 ? "the file is empty" : "not a JPEG or PNG picture";
     return false;
   }
-  SDL_Surface* surface = IMG_Load_RW(src, 1);
+  // Refuse a header that claims more pixels than memory should hold, or far more than the
+  // file's bytes could describe, before decoding it.
+  std::int64_t claimedW = 0, claimedH = 0;
+  int components = 0;
+  const bool sized = jpeg ? jpegHeaderSize(head, got, claimedW, claimedH, &components)
+                          : pictureHeaderSize(head, got, claimedW, claimedH);
+  if (sized) {
+    // A PNG side can be up to 2^32 - 1: test each side alone first so the product cannot
+    // overflow.
+    const bool tooLarge = claimedW > kMaxPicturePixels || claimedH > kMaxPicturePixels ||
+                          claimedW * claimedH > kMaxPicturePixels;
+    // Even a picture of one flat colour takes a byte for a few hundred pixels.
+    const bool tooFewBytes = !tooLarge && fileSize >= 0 &&
+                             claimedW * claimedH > (std::int64_t{1} << 20) + 4096 * fileSize;
+    if (tooLarge || tooFewBytes) {
+      SDL_RWclose(src);
+      error = "picture too large: its header claims " + std::to_string(claimedW) + " by " +
+              std::to_string(claimedH) + " pixels" +
+              (tooFewBytes ? ", far more than its " + std::to_string(fileSize) +
+                                 " bytes can hold (the file is damaged)"
+                           : "");
+      return false;
+    }
+  }
+  bool cutShort = false;
+  if (jpeg && fileSize > 0) {
+    // libjpeg fills a picture whose data stops early with grey and SDL2_image keeps quiet
+    // about it; the end marker tells.
+    std::uint8_t tail[4096];
+    const Sint64 tailSize = std::min<Sint64>(fileSize - start, sizeof tail);
+    SDL_RWseek(src, start + (fileSize - start) - tailSize, RW_SEEK_SET);
+    const std::size_t tailGot = SDL_RWread(src, tail, 1, static_cast<std::size_t>(tailSize));
+    bool ended = false;
+    for (std::size_t i = 0; i + 1 < tailGot && !ended; ++i)
+      ended = tail[i] == 0xFF && tail[i + 1] == 0xD9;
+    cutShort = !ended;
+  }
+  SDL_RWseek(src, start, RW_SEEK_SET);
+  SDL_Surface* surface = IMG_LoadTyped_RW(src, 1, jpeg ? "JPG" : "PNG");
   if (!surface) {
     error = IMG_GetError();
     if (error.empty()) error = "cannot decode picture";
+    if (cutShort) error = "the JPEG is cut short (" + error + ")";
     return false;
+  }
+  if (cutShort) warning = "the JPEG is cut short (no end marker); what is missing shows grey";
+  if (jpeg && components == 4 && surface->format->BytesPerPixel == 4) {
+    // SDL2_image hands a CMYK JPEG over as its raw ink bytes, C, M, Y, K in memory order and
+    // stored inverted, as Adobe's programs write them.
+    SDL_Surface* rgb =
+        SDL_CreateRGBSurfaceWithFormat(0, surface->w, surface->h, 24, SDL_PIXELFORMAT_RGB24);
+    if (!rgb) {
+      SDL_FreeSurface(surface);
+      error = std::string("cannot convert CMYK picture: ") + SDL_GetError();
+      return false;
+    }
+    for (int y = 0; y < surface->h; ++y) {
+      const auto* in = static_cast<const std::uint8_t*>(surface->pixels) + y * surface->pitch;
+      auto* o = static_cast<std::uint8_t*>(rgb->pixels) + y * rgb->pitch;
+      for (int x = 0; x < surface->w; ++x, in += 4, o += 3) {
+        o[0] = static_cast<std::uint8_t>((in[0] * in[3] + 127) / 255);
+        o[1] = static_cast<std::uint8_t>((in[1] * in[3] + 127) / 255);
+        o[2] = static_cast<std::uint8_t>((in[2] * in[3] + 127) / 255);
+      }
+    }
+    SDL_FreeSurface(surface);
+    surface = rgb;
   }
   if (surface->w <= 0 || surface->h <= 0) {
     SDL_FreeSurface(surface);
@@ -150,9 +215,10 @@ bool decodePicture(SDL_RWops* src, int maxSide, RgbPicture& out, std::string& er
                               static_cast<double>(maxSide) / out.height);
     const int w = std::clamp(static_cast<int>(std::lround(out.width * f)), 1, maxSide);
     const int h = std::clamp(static_cast<int>(std::lround(out.height * f)), 1, maxSide);
-    warning = "picture is " + std::to_string(out.width) + " by " + std::to_string(out.height) +
-              " pixels, over the texture limit of " + std::to_string(maxSide) +
-              "; scaled down to " + std::to_string(w) + " by " + std::to_string(h);
+    if (!warning.empty()) warning += "; ";
+    warning += "picture is " + std::to_string(out.width) + " by " + std::to_string(out.height) +
+               " pixels, over the texture limit of " + std::to_string(maxSide) +
+               "; scaled down to " + std::to_string(w) + " by " + std::to_string(h);
     out.scaled = scaleRgbDown(out.pixels, out.width, out.height,
                               static_cast<std::size_t>(surface->pitch), w, h);
     releasePicture(out);
@@ -204,16 +270,17 @@ TextureId loadTexture(const std::string& path, std::uint32_t format) {
     ok = decodePicture(SDL_RWFromFile(path.c_str(), "rb"), maxSide, picture, error, warning);
   }
   if (!warning.empty())
-    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, path.c_str(), warning.c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, printablePath(path).c_str(),
+                 warning.c_str());
   if (!ok) {
-    std::fprintf(stderr, "%s: %s: cannot load picture: %s\n", kProgramName, path.c_str(),
-                 error.c_str());
+    std::fprintf(stderr, "%s: %s: cannot load picture: %s\n", kProgramName,
+                 printablePath(path).c_str(), error.c_str());
     picture = placeholderPicture();
   }
   if (format != GL_RGB) {
     // The rows handed over are always RGB; another format would read past them.
-    std::fprintf(stderr, "%s: %s: pixel format 0x%x taken as GL_RGB\n", kProgramName, path.c_str(),
-                 static_cast<unsigned>(format));
+    std::fprintf(stderr, "%s: %s: pixel format 0x%x taken as GL_RGB\n", kProgramName,
+                 printablePath(path).c_str(), static_cast<unsigned>(format));
     format = GL_RGB;
   }
   GLuint name = 0;

@@ -12,6 +12,7 @@ constexpr float kCircleRadius = 0.08f;          // map units
 constexpr double kConeRadius = 0.5;             // map units
 constexpr float kConeHalfAngle = 45;            // degrees
 constexpr float kHitRadius = 9;                 // window pixels
+constexpr double kCullMargin = 0.02;            // map units, more than a line's width
 
 // Hit-test geometry, window pixels: the centre and the half-extents of an uncut
 // 1024/3.5 by 768/3.5 panel at (16, 16).
@@ -84,6 +85,11 @@ void drawMiniMap(const Room& room, float viewOffset) {
   glColor3f(1, 1, 1);
   for (std::size_t i = 0; i < room.points.size(); ++i) {
     const ViewPoint& p = room.points[i];
+    // A circle wholly beyond the panel's edge draws nothing; skipping it keeps a room of
+    // many thousands of points turning smoothly.
+    if (!(std::fabs(mapX(p)) <= kPlanHalfWidth + kCircleRadius + kCullMargin &&
+          std::fabs(mapY(p)) <= 1 + kCircleRadius + kCullMargin))
+      continue;
     if (static_cast<std::int32_t>(i) == room.currentPoint)
       glColor3f(1, 1, 0);
     else

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "tour/text.h"
+
 namespace {
 // Window pixels: the centre of icon index (bands of 76.8 pixels from the top).
 int iconCentreY(int index) { return static_cast<int>(76.8 * index + 38); }
@@ -166,7 +168,8 @@ void HostileTour::expectComplaints(const std::vector<Complaint>& complaints) {
     return;
   }
   for (const Complaint& c : complaints) {
-    const std::string path = c.path.substr(0, c.path.find('\0'));
+    // Control bytes in a path (a NUL or CR inside a room name) are printed as \xNN.
+    const std::string path = printablePath(c.path);
     const bool found = std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
       return line.rfind("ostrivane: ", 0) == 0 && line.find(path) != std::string::npos &&
              line.find(c.words) != std::string::npos;

@@ -1,7 +1,7 @@
 // The menu's decisions: which icon's band holds the mouse, hover flags, the choice.
-#include <gtest/gtest.h>
-
 #include "menu/menu.h"
+
+#include <gtest/gtest.h>
 
 TEST(IconBands, WholeRowsOfEveryIcon) {
   // First and last row of each band in the window.
@@ -42,9 +42,9 @@ TEST(IconBands, ColumnAndCountLimits) {
     std::size_t count;
     int icon;
   } cases[] = {
-      {204, 10, 3, 0},       {205, 10, 3, -1},     {-50, 10, 3, 0},     {204, -1, 3, -1},
-      {0, 231, 3, -1},       {0, 230, 3, 2},       {0, 10, 0, -1},      {0, 800, 12, 10},
-      {0, 767, 12, 9},       {1000, 767, 12, -1},  {0, -1000, 12, -1},
+      {204, 10, 3, 0}, {205, 10, 3, -1},    {-50, 10, 3, 0},    {204, -1, 3, -1},
+      {0, 231, 3, -1}, {0, 230, 3, 2},      {0, 10, 0, -1},     {0, 800, 12, 10},
+      {0, 767, 12, 9}, {1000, 767, 12, -1}, {0, -1000, 12, -1},
   };
   for (const auto& c : cases)
     EXPECT_EQ(iconAt(c.x, c.y, c.count), c.icon) << c.x << "," << c.y << " of " << c.count;

@@ -1,9 +1,9 @@
 // The mini-map's hit region, point selection and geometry helpers.
+#include "viewer/minimap.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "viewer/minimap.h"
 
 TEST(MiniMapRegion, WholePixelEdges) {
   struct Case {
@@ -142,6 +142,6 @@ TEST(Geometry, DegreesAndDistance) {
   // Worked in double: no overflow where floats would overflow on squaring.
   EXPECT_EQ(distance(0, 0, 3e20f, 4e20f), 5e20f);
   EXPECT_EQ(distance(0, 0, 0.1f, 0.2f),
-            static_cast<float>(std::sqrt(static_cast<double>(0.1f) * 0.1f +
-                                         static_cast<double>(0.2f) * 0.2f)));
+            static_cast<float>(
+                std::sqrt(static_cast<double>(0.1f) * 0.1f + static_cast<double>(0.2f) * 0.2f)));
 }

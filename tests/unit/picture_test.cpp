@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "jpeg_writer.h"
 #include "support/test_support.h"
 #include "tour/texture.h"
 
@@ -65,8 +66,8 @@ TEST_F(Pictures, OtherLayoutsAreConverted) {
   // Greyscale (8-bit palette of greys), RGBA, and a PNG behind a .jpg name.
   SDL_Surface* grey = SDL_CreateRGBSurfaceWithFormat(0, 3, 1, 8, SDL_PIXELFORMAT_INDEX8);
   SDL_Color greys[256];
-  for (int i = 0; i < 256; ++i) greys[i] = {static_cast<Uint8>(i), static_cast<Uint8>(i),
-                                            static_cast<Uint8>(i), 255};
+  for (int i = 0; i < 256; ++i)
+    greys[i] = {static_cast<Uint8>(i), static_cast<Uint8>(i), static_cast<Uint8>(i), 255};
   SDL_SetPaletteColors(grey->format->palette, greys, 0, 256);
   static_cast<Uint8*>(grey->pixels)[0] = 10;
   static_cast<Uint8*>(grey->pixels)[1] = 128;
@@ -98,8 +99,9 @@ TEST_F(Pictures, OtherLayoutsAreConverted) {
 }
 
 TEST_F(Pictures, OversizedPictureIsScaledKeepingItsAspect) {
-  writePng(dir + "/wide.png", 400, 20,
-           [](int x, int) { return Rgb{static_cast<std::uint8_t>(x < 200 ? 255 : 0), 0, 100}; });
+  writePng(dir + "/wide.png", 400, 20, [](int x, int) {
+    return Rgb{static_cast<std::uint8_t>(x < 200 ? 255 : 0), 0, 100};
+  });
   Decoded d = decodeFile(dir + "/wide.png", 100);
   ASSERT_TRUE(d.ok) << d.error;
   EXPECT_EQ(d.picture.width, 100);
@@ -170,9 +172,63 @@ TEST_F(Pictures, RefusedAndBrokenFiles) {
   EXPECT_NE(h.error.find("60000 by 60000"), std::string::npos) << h.error;
 }
 
+TEST_F(Pictures, FormatsAndDamageThatWouldCostMemoryAreRefused) {
+  // Only JPEG and PNG are read: an XCF header of 49 bytes asks SDL2_image for 5 GB.
+  writeFile(dir + "/gimp.jpg", "gimp xcf file\0\0\0\x10\0\0\0\x10\0\0\0\0");
+  writeFile(dir + "/bitmap.jpg", "BM\x36\0\0\0\0\0\0\0\x36\0\0\0");
+  // A JPEG of 342 bytes claiming 8197 by 23811 pixels: under the pixel limit, but far more
+  // than its bytes can describe.
+  std::string tiny = encodeJpeg(8, 8, JpegKind::Grey);
+  ASSERT_TRUE(setJpegFrameSize(tiny, 8197, 23811));
+  writeFile(dir + "/tiny.jpg", tiny);
+  struct Case {
+    const char* file;
+    const char* says;
+  } cases[] = {{"gimp.jpg", "not a JPEG or PNG"},
+               {"bitmap.jpg", "not a JPEG or PNG"},
+               {"tiny.jpg", "8197 by 23811"}};
+  for (const Case& c : cases) {
+    Decoded d = decodeFile(dir + "/" + c.file);
+    EXPECT_FALSE(d.ok) << c.file;
+    EXPECT_NE(d.error.find(c.says), std::string::npos) << c.file << ": " << d.error;
+  }
+}
+
+TEST_F(Pictures, CutShortJpegLoadsWithAWarning) {
+  const std::string whole = encodeJpeg(64, 64, JpegKind::Rgb);
+  writeFile(dir + "/whole.jpg", whole);
+  writeFile(dir + "/cut.jpg", whole.substr(0, whole.size() * 2 / 3));
+  Decoded ok = decodeFile(dir + "/whole.jpg");
+  ASSERT_TRUE(ok.ok) << ok.error;
+  EXPECT_TRUE(ok.warning.empty()) << ok.warning;
+  releasePicture(ok.picture);
+  Decoded cut = decodeFile(dir + "/cut.jpg");
+  ASSERT_TRUE(cut.ok) << cut.error;
+  EXPECT_NE(cut.warning.find("cut short"), std::string::npos) << cut.warning;
+  releasePicture(cut.picture);
+}
+
+TEST_F(Pictures, CmykJpegShowsItsColours) {
+  // The writer's ramp, stored inverted as Adobe's programs do: C = x ramp, M = y ramp,
+  // Y = K = their mean; on screen R = C·K, G = M·K, B = Y·K (over 255).
+  writeFile(dir + "/cmyk.jpg", encodeJpeg(64, 64, JpegKind::Cmyk, 95));
+  Decoded d = decodeFile(dir + "/cmyk.jpg");
+  ASSERT_TRUE(d.ok) << d.error;
+  struct Case {
+    int x, y, r, g, b;
+  } cases[] = {{0, 0, 0, 0, 0}, {63, 63, 255, 255, 255}, {63, 0, 127, 0, 63}, {0, 63, 0, 127, 63}};
+  for (const auto& c : cases) {
+    const std::uint8_t* px = pixelAt(d.picture, c.x, c.y);
+    EXPECT_NEAR(px[0], c.r, 12) << c.x << "," << c.y;
+    EXPECT_NEAR(px[1], c.g, 12) << c.x << "," << c.y;
+    EXPECT_NEAR(px[2], c.b, 12) << c.x << "," << c.y;
+  }
+  releasePicture(d.picture);
+}
+
 TEST(PictureHeader, JpegAndPngSizes) {
   const std::uint8_t png[24] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13,
-                                'I', 'H', 'D', 'R', 0, 0, 0x4E, 0x20, 0, 0, 0, 200};
+                                'I',  'H', 'D', 'R', 0,    0,    0x4E, 0x20, 0, 0, 0, 200};
   std::int64_t w = 0, h = 0;
   ASSERT_TRUE(pictureHeaderSize(png, sizeof png, w, h));
   EXPECT_EQ(w, 20000);

@@ -1,4 +1,6 @@
 // Line reading and number reading of the tour's text files.
+#include "tour/text.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "menu/menu.h"
-#include "tour/text.h"
 
 namespace {
 std::vector<std::string> lines(const std::string& bytes) {
@@ -33,8 +34,14 @@ TEST(LineReader, LineEnds) {
       {"empty lines are lines", "\n\nx\n", {"", "", "x"}},
       {"lone CR stays in the line", "a\rb\nc\r", {"a\rb", "c\r"}},
       {"only the CR right before LF goes", "a\r\r\n", {"a\r"}},
-      {"0x1A ends the file", "a\nb\x1a" "c\nd\n", {"a", "b"}},
-      {"0x1A at a line start", "a\n\x1a" "b\n", {"a"}},
+      {"0x1A ends the file",
+       "a\nb\x1a"
+       "c\nd\n",
+       {"a", "b"}},
+      {"0x1A at a line start",
+       "a\n\x1a"
+       "b\n",
+       {"a"}},
       {"blanks are kept", " a \t\n", {" a \t"}},
       {"NUL bytes are kept", std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
       {"empty file", "", {}},
@@ -89,4 +96,10 @@ TEST(Numbers, ValuesPastLargeFloatsAndLongLines) {
   EXPECT_EQ(readInteger(std::string(100000, '9')), INT_MAX);
   EXPECT_EQ(readInteger("1" + std::string(100000, '0') + "x"), INT_MAX);
   EXPECT_TRUE(std::isinf(readDecimal("1e400")));
+}
+
+TEST(PrintablePath, ControlBytesAreShownAsHex) {
+  EXPECT_EQ(printablePath("data/hall/north.jpg"), "data/hall/north.jpg");
+  EXPECT_EQ(printablePath(std::string("data/a\0b\r/\x7f", 11)), "data/a\\x00b\\x0d/\\x7f");
+  EXPECT_EQ(printablePath("data/caf\xc3\xa9/"), "data/caf\xc3\xa9/");  // UTF-8 stays
 }

@@ -1,8 +1,8 @@
 // The viewer's decisions: key steps, the wrap, dragging and the order of the mouse cases.
+#include "viewer/viewer.h"
+
 #include <SDL_keycode.h>
 #include <gtest/gtest.h>
-
-#include "viewer/viewer.h"
 
 namespace {
 float keys(float offset, std::initializer_list<std::int32_t> symbols) {
@@ -15,8 +15,7 @@ TEST(ViewerKeys, StepsAndWrap) {
   EXPECT_EQ(keys(0, {SDLK_LEFT}), static_cast<float>(0.0 + 0.01));
   EXPECT_EQ(keys(0, {SDLK_RIGHT}), static_cast<float>(0.0 - 0.01));
   // A press and its release are two events.
-  EXPECT_EQ(keys(0, {SDLK_LEFT, SDLK_LEFT}),
-            static_cast<float>(static_cast<float>(0.01) + 0.01));
+  EXPECT_EQ(keys(0, {SDLK_LEFT, SDLK_LEFT}), static_cast<float>(static_cast<float>(0.01) + 0.01));
   EXPECT_EQ(keys(0.5f, {SDLK_UP, SDLK_a, 0}), 0.5f);
   // Several events in one frame may pass 1 before the single wrap.
   const float past = keys(0.995f, {SDLK_LEFT, SDLK_LEFT, SDLK_LEFT});
@@ -28,8 +27,12 @@ TEST(ViewerKeys, StepsAndWrap) {
 TEST(ViewerKeys, WrapIsStrict) {
   struct Case {
     float in, out;
-  } cases[] = {{1.0f, 1.0f},      {-1.0f, -1.0f},         {0.0f, 0.0f},
-               {1.005f, 1.005f - 2.0f}, {-1.004f, -1.004f + 2.0f}, {2.5f, 0.5f},
+  } cases[] = {{1.0f, 1.0f},
+               {-1.0f, -1.0f},
+               {0.0f, 0.0f},
+               {1.005f, 1.005f - 2.0f},
+               {-1.004f, -1.004f + 2.0f},
+               {2.5f, 0.5f},
                {-3.5f, -1.5f}};
   for (const auto& c : cases) EXPECT_EQ(wrapViewOffset(c.in), c.out) << c.in;
   EXPECT_NEAR(wrapViewOffset(1.005f), -0.995f, 1e-7);
