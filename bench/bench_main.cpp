@@ -516,17 +516,22 @@ bool benchFrame(const Options& o, const std::string& tourDir, SDL_Window* window
 
   // Where the time goes on the CPU: submission of each pass in the replay, and each part
   // of our frame called as viewerFrame calls it (swap last, with the rasterisation).
-  std::vector<double> submit(passes.size(), 0);
-  double ourEvents = 0, ourPanorama = 0, ourMiniMap = 0, ourButton = 0, ourSwap = 0;
+  // Frame by frame, alternating, so that load from elsewhere hits both alike; medians, as a
+  // descheduled frame would swamp a mean.
+  std::vector<std::vector<double>> submit(passes.size());
+  std::vector<double> ourEvents, ourPanorama, ourMiniMap, ourButton, ourSwap, extraMiniMap;
   const int timedFrames = rounds * batch;
   for (int i = 0; i < timedFrames; ++i) {
+    double replayMiniMap = 0;
     for (std::size_t p = 0; p < passes.size(); ++p) {
       const double t0 = nowSeconds();
       replay(list, argAt, passes[p].begin, passes[p].end, window);
-      submit[p] += nowSeconds() - t0;
+      const double d = nowSeconds() - t0;
+      submit[p].push_back(d);
+      const std::string& n = passes[p].name;
+      if (n.rfind("panorama", 0) != 0 && n.rfind("return", 0) != 0 && n.rfind("swap", 0) != 0)
+        replayMiniMap += d;
     }
-  }
-  for (int i = 0; i < timedFrames; ++i) {
     const double t0 = nowSeconds();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
@@ -543,8 +548,12 @@ bool benchFrame(const Options& o, const std::string& tourDir, SDL_Window* window
     const double t4 = nowSeconds();
     SDL_GL_SwapWindow(window);
     const double t5 = nowSeconds();
-    ourEvents += t1 - t0, ourPanorama += t2 - t1, ourMiniMap += t3 - t2, ourButton += t4 - t3,
-        ourSwap += t5 - t4;
+    ourEvents.push_back(t1 - t0);
+    ourPanorama.push_back(t2 - t1);
+    ourMiniMap.push_back(t3 - t2);
+    ourButton.push_back(t4 - t3);
+    ourSwap.push_back(t5 - t4);
+    extraMiniMap.push_back(t3 - t2 - replayMiniMap);
   }
 
   int vertices = 0;
@@ -574,21 +583,16 @@ bool benchFrame(const Options& o, const std::string& tourDir, SDL_Window* window
     row(t,
         "  " + passes[p].name + " (" + std::to_string(passes[p].calls) + ", " +
             std::to_string(passes[p].vertices) + ")",
-        cost, microseconds(submit[p] / timedFrames));
+        cost, microseconds(spreadOf(submit[p]).median));
   }
-  row(t, "our frame's parts, CPU (mean)", "", "");
-  row(t, "  event drain + mouse", microseconds(ourEvents / timedFrames));
-  row(t, "  drawPanorama", microseconds(ourPanorama / timedFrames));
-  row(t, "  drawMiniMap", microseconds(ourMiniMap / timedFrames));
-  row(t, "  drawReturnButton", microseconds(ourButton / timedFrames));
-  row(t, "  swap (rasterise + present)", microseconds(ourSwap / timedFrames));
-  double replayMiniMap = 0;
-  for (std::size_t p = 0; p < passes.size(); ++p)
-    if (passes[p].name.rfind("panorama", 0) != 0 && passes[p].name.rfind("return", 0) != 0 &&
-        passes[p].name.rfind("swap", 0) != 0)
-      replayMiniMap += submit[p];
-  row(t, "  drawMiniMap - its passes in the replay",
-      microseconds((ourMiniMap - replayMiniMap) / timedFrames), "what our code adds there");
+  row(t, "our frame's parts, CPU (median of frames)", "", "");
+  row(t, "  event drain + mouse", microseconds(spreadOf(ourEvents).median));
+  row(t, "  drawPanorama", microseconds(spreadOf(ourPanorama).median));
+  row(t, "  drawMiniMap", microseconds(spreadOf(ourMiniMap).median));
+  row(t, "  drawReturnButton", microseconds(spreadOf(ourButton).median));
+  row(t, "  swap (rasterise + present)", microseconds(spreadOf(ourSwap).median));
+  row(t, "  drawMiniMap - its passes in the replay", microseconds(spreadOf(extraMiniMap).median),
+      "what our code adds there (median of frames)");
   releaseRoom(room);
   if (left) std::fprintf(stderr, "ostrivane_bench: a viewer frame left the viewer\n");
   if (!samePixels) std::fprintf(stderr, "ostrivane_bench: the replay draws other pixels\n");
