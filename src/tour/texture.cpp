@@ -49,14 +49,21 @@ bool jpegHeaderSize(const std::uint8_t* b, std::size_t n, std::int64_t& w, std::
   return false;
 }
 
+const std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+bool looksLikeJpeg(const std::uint8_t* b, std::size_t n) {
+  return n >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF;
+}
+bool looksLikePng(const std::uint8_t* b, std::size_t n) {
+  return n >= 8 && std::equal(kPngSignature, kPngSignature + 8, b);
+}
+
 }  // namespace
 
 bool pictureHeaderSize(const std::uint8_t* bytes, std::size_t size, std::int64_t& width,
                        std::int64_t& height) {
-  if (size >= 4 && bytes[0] == 0xFF && bytes[1] == 0xD8)
-    return jpegHeaderSize(bytes, size, width, height);
-  static const std::uint8_t kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (size >= 24 && std::equal(kPng, kPng + 8, bytes) &&
+  if (looksLikeJpeg(bytes, size)) return jpegHeaderSize(bytes, size, width, height);
+  if (size >= 24 && looksLikePng(bytes, size) &&
       std::equal(bytes + 12, bytes + 16, reinterpret_cast<const std::uint8_t*>("IHDR"))) {
     width = be32(bytes + 16);
     height = be32(bytes + 20);
@@ -114,9 +121,8 @@ bool decodePicture(SDL_RWops* src, int maxSide, RgbPicture& out, std::string& er
   const Sint64 start = SDL_RWtell(src);
   const Sint64 fileSize = SDL_RWsize(src);
   const std::size_t got = SDL_RWread(src, head, 1, sizeof head);
-  const bool jpeg = got >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
-  static const std::uint8_t kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  const bool png = got >= 8 && std::equal(kPng, kPng + 8, head);
+  const bool jpeg = looksLikeJpeg(head, got);
+  const bool png = looksLikePng(head, got);
   if (!jpeg && !png) {
     SDL_RWclose(src);
     error = got == 0 ? "the file is empty" : "not a JPEG or PNG picture";

@@ -84,11 +84,11 @@ void drawMiniMap(const Room& room, float viewOffset) {
 
   glColor3f(1, 1, 1);
   for (std::size_t i = 0; i < room.points.size(); ++i) {
-    const ViewPoint& p = room.points[i];
+    const float x = mapX(room.points[i]), y = mapY(room.points[i]);
     // A circle wholly beyond the panel's edge draws nothing; skipping it keeps a room of
     // many thousands of points turning smoothly.
-    if (!(std::fabs(mapX(p)) <= kPlanHalfWidth + kCircleRadius + kCullMargin &&
-          std::fabs(mapY(p)) <= 1 + kCircleRadius + kCullMargin))
+    if (!(std::fabs(x) <= kPlanHalfWidth + kCircleRadius + kCullMargin &&
+          std::fabs(y) <= 1 + kCircleRadius + kCullMargin))
       continue;
     if (static_cast<std::int32_t>(i) == room.currentPoint)
       glColor3f(1, 1, 0);
@@ -97,7 +97,7 @@ void drawMiniMap(const Room& room, float viewOffset) {
     glLoadIdentity();
     panelViewport();
     planProjection();
-    glTranslatef(mapX(p), mapY(p), 0);
+    glTranslatef(x, y, 0);
     drawCircleOutline(kCircleRadius);
   }
 
